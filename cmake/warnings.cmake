@@ -2,7 +2,7 @@
 # target of the project links, so the flags are written once.
 add_library(quorvel_warnings INTERFACE)
 if(MSVC)
-  target_compile_options(quorvel_warnings INTERFACE /W4 /permissive- /utf-8)
+  target_compile_options(quorvel_warnings INTERFACE /W4 /permissive-)
 else()
   target_compile_options(quorvel_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
 endif()
