@@ -42,9 +42,7 @@ struct PlaybackSettings {
     // bitsPerSample x channels / 8: one packed output frame. Computed without
     // overflow; a value above 32 bits only occurs for settings whose ring
     // cannot be had (sizesFit() is false).
-    std::uint64_t frameBytes() const {
-        return std::uint64_t{bitsPerSample} * channels / 8;
-    }
+    std::uint64_t frameBytes() const { return std::uint64_t{bitsPerSample} * channels / 8; }
 
     // 4096 frames for every started 65536 Hz: ((sampleRate >> 16) + 1) x 4096.
     // At most 2^28, so it always fits.
@@ -71,18 +69,14 @@ struct PlaybackSettings {
     // When blockSize is smaller than a frame, consecutive frames overlap and
     // the last frame of a buffer reaches this many bytes past stagingBytes();
     // the staging area is enlarged by it and that tail stays zero.
-    std::uint64_t stagingOverhang() const {
-        return blockSize < frameBytes() ? frameBytes() - blockSize : 0;
-    }
+    std::uint64_t stagingOverhang() const { return blockSize < frameBytes() ? frameBytes() - blockSize : 0; }
 
     // What the player allocates for the staging area.
     std::uint64_t stagingAllocationBytes() const { return stagingBytes() + stagingOverhang(); }
 
     // The format's average byte rate: bitsPerSample x channels x sampleRate / 8.
     // The device format carries it in 32 bits; above that it cannot be had.
-    std::uint64_t byteRate() const {
-        return std::uint64_t{bitsPerSample} * channels * sampleRate / 8;
-    }
+    std::uint64_t byteRate() const { return std::uint64_t{bitsPerSample} * channels * sampleRate / 8; }
 
     // True when the ring and the staging area have sizes that can be
     // allocated at all (each within kLargestAllocation and the address
