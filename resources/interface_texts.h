@@ -11,3 +11,11 @@ inline constexpr char kTextFileCannotOpen[] = "ファイルが開けません。
 inline constexpr char kTextDeviceUnsupported[] = "デバイスがサポートしていません。";
 inline constexpr char kTextMemoryUnavailable[] = "必要なメモリが確保できません。";
 inline constexpr char kTextTimerCannotStart[] = "タイマーを開始できません。";
+
+// The main dialog's texts that the code sets (the template's own are in
+// main_dialog.rc): the play button's two captions, and the open-file
+// dialog's filter, a description and its pattern, each zero-terminated, with
+// one more zero closing the list.
+inline constexpr char kTextPlay[] = "再生";
+inline constexpr char kTextStop[] = "停止";
+inline constexpr char kTextAllFilesFilter[] = "すべてのファイル (*.*)\0*.*\0";
