@@ -10,7 +10,7 @@ using Bytes = std::vector<std::uint8_t>;
 // Output frame k must be the first frameBytes of source block k, at every
 // frame size the fast paths special-case and a few they do not.
 TEST(ExtractFrames, TakesTheLeadingBytesOfEveryBlock) {
-    for (std::uint32_t frameBytes : {1u, 2u, 3u, 4u, 6u, 8u, 9u, 12u, 16u, 24u, 48u, 64u}) {
+    for (std::uint32_t frameBytes : {1u, 2u, 3u, 4u, 6u, 8u, 9u, 12u, 16u, 24u, 32u, 48u, 64u}) {
         for (std::uint32_t blockSize : {frameBytes, frameBytes + 1, frameBytes * 3, frameBytes * 2 + 5}) {
             const std::uint32_t frames = 37;
             const Bytes source = patternBytes(blockSize * frames);
