@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ostream>
 #include <functional>
 #include <memory>
 #include <string>

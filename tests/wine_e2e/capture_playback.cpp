@@ -41,14 +41,28 @@ struct CaptureCase {
     bool unsignedSamples = false;
 };
 
-bool parseCase(const char* name, CaptureCase& c) {
-    char sign = 0;
-    char rest = 0;
-    unsigned bits = 0, channels = 0, rate = 0;
-    if (std::sscanf(name, "%c%u-%uch-%u%c", &sign, &bits, &channels, &rate, &rest) != 4) return false;
-    if (sign != 's' && sign != 'u') return false;
-    c = {name, bits, channels, rate, sign == 'u'};
-    return true;
+// Reads a decimal number at text[at], advancing at; false if there is none.
+bool readNumber(const std::string& text, std::size_t& at, std::uint32_t& value) {
+    const std::size_t start = at;
+    std::uint64_t number = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && number <= 0xFFFFFFFFu) {
+        number = number * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        ++at;
+    }
+    value = static_cast<std::uint32_t>(number);
+    return at > start && number <= 0xFFFFFFFFu;
+}
+
+bool parseCase(const std::string& name, CaptureCase& c) {
+    if (name.empty() || (name[0] != 's' && name[0] != 'u')) return false;
+    c.name = name;
+    c.unsignedSamples = name[0] == 'u';
+    std::size_t at = 1;
+    if (!readNumber(name, at, c.bitsPerSample) || name.compare(at, 1, "-") != 0) return false;
+    ++at;
+    if (!readNumber(name, at, c.channels) || name.compare(at, 3, "ch-") != 0) return false;
+    at += 3;
+    return readNumber(name, at, c.sampleRate) && at == name.size();
 }
 
 // The device as the player uses it, with the last position it reported
