@@ -42,9 +42,7 @@ void addNumber(HWND window, int control, unsigned value) {
     addItem(window, control, text);
 }
 
-std::uint32_t readNumber(HWND window, int control) {
-    return GetDlgItemInt(window, control, nullptr, FALSE);
-}
+std::uint32_t readNumber(HWND window, int control) { return GetDlgItemInt(window, control, nullptr, FALSE); }
 
 std::uint32_t selectedIndex(HWND window, int control) {
     return static_cast<std::uint32_t>(SendDlgItemMessageA(window, control, CB_GETCURSEL, 0, 0));
@@ -78,20 +76,11 @@ INT_PTR CALLBACK MainDialog::dialogProc(HWND window, UINT message, WPARAM wParam
     if (!dialog) return FALSE;
 
     switch (message) {
-    case WM_INITDIALOG:
-        dialog->onInitDialog(window);
-        break;
-    case WM_COMMAND:
-        dialog->onCommand(wParam);
-        break;
-    case WM_DROPFILES:
-        dialog->onDropFiles(reinterpret_cast<HDROP>(wParam));
-        break;
-    case WM_CLOSE:
-        dialog->onClose();
-        break;
-    default:
-        break;
+        case WM_INITDIALOG: dialog->onInitDialog(window); break;
+        case WM_COMMAND: dialog->onCommand(wParam); break;
+        case WM_DROPFILES: dialog->onDropFiles(reinterpret_cast<HDROP>(wParam)); break;
+        case WM_CLOSE: dialog->onClose(); break;
+        default: break;
     }
     // Every message, the handled ones too, is left to the dialog manager's
     // default processing as well; in particular the initial focus is not
@@ -108,7 +97,8 @@ void MainDialog::onInitDialog(HWND window) {
 
     SetDlgItemTextA(window, IDC_PATH, "");
 
-    for (unsigned channels = 1; channels <= kMostChannels; ++channels) addNumber(window, IDC_CHANNELS, channels);
+    for (unsigned channels = 1; channels <= kMostChannels; ++channels)
+        addNumber(window, IDC_CHANNELS, channels);
     SendDlgItemMessageA(window, IDC_CHANNELS, CB_SETCURSEL, kDefaultChannelsIndex, 0);
 
     for (const char* rate : kRatePresets) addItem(window, IDC_RATE, rate);
@@ -137,20 +127,15 @@ void MainDialog::onCommand(WPARAM wParam) {
     if (HIWORD(wParam) != 0) return;
 
     switch (LOWORD(wParam)) {
-    case IDOK:
-        if (player_.isOpen())
-            stopPlaying();
-        else
-            play();
-        break;
-    case IDCANCEL:
-        SendMessageA(window_, WM_CLOSE, 0, 0);
-        break;
-    case IDC_BROWSE:
-        browse();
-        break;
-    default:
-        break;
+        case IDOK:
+            if (player_.isOpen())
+                stopPlaying();
+            else
+                play();
+            break;
+        case IDCANCEL: SendMessageA(window_, WM_CLOSE, 0, 0); break;
+        case IDC_BROWSE: browse(); break;
+        default: break;
     }
 }
 

@@ -388,7 +388,8 @@ TEST_F(DialogTest, PlaysAFileWhosePathIsTheLongestAllowed) {
     }
     folders.push_back(folder);
     for (const auto& each : folders)
-        ASSERT_TRUE(CreateDirectoryA(each.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << each;
+        ASSERT_TRUE(CreateDirectoryA(each.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            << each;
     const std::string path = folder + "\\" + std::string(259 - folder.size() - 1, 'f');
     ASSERT_EQ(path.size(), 259u);
     HANDLE created = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
