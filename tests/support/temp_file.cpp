@@ -1,6 +1,7 @@
 #include "support/temp_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -14,16 +15,21 @@
 
 namespace {
 
+// Names carry the process id, the time of the first call and a counter: a
+// process id alone is reused (Wine hands out small ones again and again),
+// and a file left behind by an interrupted run must not be taken for ours.
 std::string uniquePath() {
     static std::atomic<unsigned> counter{0};
+    static const auto started = std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                std::chrono::system_clock::now().time_since_epoch().count();
     const auto folder = std::filesystem::temp_directory_path();
 #ifdef _WIN32
     const unsigned long process = GetCurrentProcessId();
 #else
     const unsigned long process = static_cast<unsigned long>(getpid());
 #endif
-    const std::string name =
-        "quorvel-test-" + std::to_string(process) + "-" + std::to_string(counter++) + ".raw";
+    const std::string name = "quorvel-test-" + std::to_string(process) + "-" + std::to_string(started) + "-" +
+                             std::to_string(counter++) + ".raw";
     return (folder / name).string();
 }
 
