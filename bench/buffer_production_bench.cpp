@@ -128,11 +128,10 @@ void registerMatrix() {
                                 s.offset = s.loopStart = kLoopStart;
                                 s.loopEnd = kLoopStart + loopLength(kind.loop, s.blockSize);
                             }
-                            const std::string name = "Produce/rate:" + std::to_string(rate) +
-                                                     "/bits:" + std::to_string(bits) +
-                                                     "/ch:" + std::to_string(channels) +
-                                                     "/block:" + std::to_string(blockFactor) +
-                                                     "x/loop:" + kind.name + "/flip:" + (flip ? "on" : "off");
+                            const std::string name =
+                                "Produce/rate:" + std::to_string(rate) + "/bits:" + std::to_string(bits) +
+                                "/ch:" + std::to_string(channels) + "/block:" + std::to_string(blockFactor) +
+                                "x/loop:" + kind.name + "/flip:" + (flip ? "on" : "off");
                             benchmark::RegisterBenchmark(name.c_str(), produce, s)
                                 ->UseRealTime()
                                 ->MinTime(0.05)
@@ -162,7 +161,8 @@ void memcpyBytes(benchmark::State& state, std::size_t bytes) {
 
 // blockFactor 1: packed frames (the block is the frame); otherwise every
 // block is that many frames long and only its first frame is kept.
-void extract(benchmark::State& state, std::size_t bytes, std::uint32_t frameBytes, std::uint32_t blockFactor) {
+void extract(benchmark::State& state, std::size_t bytes, std::uint32_t frameBytes,
+             std::uint32_t blockFactor) {
     const auto frames = static_cast<std::uint32_t>(bytes / frameBytes);
     Bytes source = patternBytes(std::size_t{frames} * frameBytes * blockFactor), destination(bytes);
     const auto skip = static_cast<std::int32_t>(frameBytes * (blockFactor - 1));
@@ -193,7 +193,8 @@ void registerThroughput() {
             for (std::uint32_t blockFactor : {1u, 3u}) {
                 const std::string name = "Extract/frame:" + std::to_string(frameBytes) +
                                          "/block:" + std::to_string(blockFactor) + "x" + size;
-                benchmark::RegisterBenchmark(name.c_str(), extract, bytes, frameBytes, blockFactor)->MinTime(0.1);
+                benchmark::RegisterBenchmark(name.c_str(), extract, bytes, frameBytes, blockFactor)
+                    ->MinTime(0.1);
             }
         }
         for (std::uint32_t width : {1u, 2u, 3u, 4u}) {
@@ -263,10 +264,13 @@ void convertSox(benchmark::State& state, Conversion c, bool emptyInput) {
     const std::string input = emptyInput ? empty.path() : conversionFile(c).path();
     const std::string fileChannels = std::to_string(c.fileChannels);
     const std::string rate = std::to_string(kConversionRate);
-    std::vector<std::string> args = {"sox", "-D", "-q", "-t", "raw", "-r", rate, "-e",
-                                     c.unsignedSamples ? "unsigned" : "signed",
-                                     "-b", "16", "-c", fileChannels, input, "-t", "raw", "-e", "signed", "-b", "16",
-                                     "/dev/null"};
+    std::vector<std::string> args = {"sox",        "-D",  "-q",
+                                     "-t",         "raw", "-r",
+                                     rate,         "-e",  c.unsignedSamples ? "unsigned" : "signed",
+                                     "-b",         "16",  "-c",
+                                     fileChannels, input, "-t",
+                                     "raw",        "-e",  "signed",
+                                     "-b",         "16",  "/dev/null"};
     if (c.channels != c.fileChannels) {
         args.push_back("remix");
         for (std::uint32_t k = 1; k <= c.channels; ++k) args.push_back(std::to_string(k));

@@ -19,7 +19,8 @@ TEST(FuzzCorpus, EveryInputPlaysAsTheModelSays) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                              std::istreambuf_iterator<char>());
         ++inputs;
         EXPECT_EQ(checkStream(bytes.data(), bytes.size()), "") << "input " << entry.path().filename();
     }

@@ -63,15 +63,16 @@ Verdict judge(const PlaybackSettings& s) {
 
 std::string describe(const PlaybackSettings& s) {
     std::ostringstream out;
-    out << "(" << s.channels << " channels, " << s.sampleRate << " Hz, " << s.bitsPerSample << " bits, offset "
-        << s.offset << ", loop " << s.loopStart << " to " << s.loopEnd << ", block " << s.blockSize
-        << (s.unsignedSamples ? ", unsigned" : "") << ")";
+    out << "(" << s.channels << " channels, " << s.sampleRate << " Hz, " << s.bitsPerSample
+        << " bits, offset " << s.offset << ", loop " << s.loopStart << " to " << s.loopEnd << ", block "
+        << s.blockSize << (s.unsignedSamples ? ", unsigned" : "") << ")";
     return out.str();
 }
 
 std::string firstDifference(const Bytes& heard, const Bytes& expected) {
     if (heard.size() != expected.size()) {
-        return "holds " + std::to_string(heard.size()) + " bytes instead of " + std::to_string(expected.size());
+        return "holds " + std::to_string(heard.size()) + " bytes instead of " +
+               std::to_string(expected.size());
     }
     const auto at = std::mismatch(heard.begin(), heard.end(), expected.begin());
     if (at.first == heard.end()) return "";
@@ -123,12 +124,14 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
     // format the device cannot take is sound; playing it is checked for
     // memory safety only.
     const bool wholeBytes = settings.bitsPerSample % 8 == 0;
-    if (!wholeBytes && !opened && messages.shown == std::vector<std::string>{kTextDeviceUnsupported}) return "";
+    if (!wholeBytes && !opened && messages.shown == std::vector<std::string>{kTextDeviceUnsupported})
+        return "";
     if (verdict.message != nullptr) {
         if (opened) return "settings that cannot be had were played " + what;
         if (messages.shown != std::vector<std::string>{verdict.message})
             return "settings that cannot be had were refused with the wrong message " + what;
-        if (device.isOpen() || timer.running()) return "a refused start left the device or timer running " + what;
+        if (device.isOpen() || timer.running())
+            return "a refused start left the device or timer running " + what;
         return "";
     }
     if (!opened) return "playable settings were refused " + what;
@@ -143,13 +146,15 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
     player.prime();
     const std::uint64_t frames = settings.framesPerBuffer();
     timer.fire();
-    if (device.submissionCount() != 2) return "a buffer went out before the device had played anything " + what;
+    if (device.submissionCount() != 2)
+        return "a buffer went out before the device had played anything " + what;
 
     // Each round plays the device to one frame past two buffers short of
     // what was submitted, which is when the tick must submit the next one.
     const std::size_t wanted = 3 + fileBuffers;
     bool refused = false;
-    for (int rounds = 0; device.submissionCount() < wanted && rounds < 2 * static_cast<int>(wanted); ++rounds) {
+    for (int rounds = 0; device.submissionCount() < wanted && rounds < 2 * static_cast<int>(wanted);
+         ++rounds) {
         if (refuseOnce && !refused && device.submissionCount() == 3) {
             device.refuseWrites(1);
             refused = true;
@@ -164,7 +169,8 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
     ReferenceStream model(fileBytes, settings);
     const Bytes leadIn = model.leadInBuffer();
     for (std::size_t i = 0; wholeBytes && i < wanted; ++i) {
-        const std::string difference = firstDifference(device.submission(i), i < 3 ? leadIn : model.nextBuffer());
+        const std::string difference =
+            firstDifference(device.submission(i), i < 3 ? leadIn : model.nextBuffer());
         if (!difference.empty()) {
             const std::string name =
                 i < 3 ? "lead-in buffer " + std::to_string(i + 1) : "file buffer " + std::to_string(i - 2);

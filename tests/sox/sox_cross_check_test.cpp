@@ -118,9 +118,8 @@ TEST_P(SoxCrossCheck, StreamAfterTheLeadInMatchesSox) {
     const Bytes heard(stream.begin() + 3 * static_cast<std::ptrdiff_t>(bufferBytes), stream.end());
     ASSERT_GE(heard.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(int{heard[i]}, int{expected[i]})
-            << c.name << ": byte " << i << " after the lead-in (frame " << i / frameBytes
-            << ") differs from SoX's";
+        ASSERT_EQ(int{heard[i]}, int{expected[i]}) << c.name << ": byte " << i << " after the lead-in (frame "
+                                                   << i / frameBytes << ") differs from SoX's";
     }
     // After the file's end the device gets what zero file bytes give.
     for (std::size_t i = expected.size(); i < heard.size(); ++i) {
