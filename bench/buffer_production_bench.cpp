@@ -1,7 +1,8 @@
 // What the player's tick costs. Three groups, all in one run so that their
 // ratios compare like with like:
-//  - Produce/...: one device buffer made as the tick makes it (zero the
-//    staging area, read it in playback order, cut out frames, flip signs),
+//  - Produce/...: one device buffer made as the tick makes it (produceBuffer:
+//    zero the staging area, read in playback order, cut out frames, flip
+//    signs),
 //    over the matrix of rates, widths, channel counts, block sizes, loops and
 //    the flip; the playFraction counter is the wall time per buffer divided
 //    by the time that buffer plays.
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "buffer_production.h"
 #include "frame_conversion.h"
 #include "platform_input_file.h"
 #include "playback_settings.h"
@@ -81,9 +83,8 @@ void produce(benchmark::State& state, PlaybackSettings settings) {
     reader.loopEnd = settings.loopEnd;
 
     const std::uint32_t frames = settings.framesPerBuffer();
-    const auto frameBytes = static_cast<std::uint32_t>(settings.frameBytes());
     const auto stagingBytes = static_cast<std::uint32_t>(settings.stagingBytes());
-    const auto skip = static_cast<std::int32_t>(settings.blockSize - frameBytes);
+    const BufferLayout layout = BufferLayout::of(settings);
     Bytes staging(static_cast<std::size_t>(settings.stagingAllocationBytes()));
     Bytes ring(static_cast<std::size_t>(settings.ringBytes()));
     std::uint32_t next = 0;
@@ -93,11 +94,7 @@ void produce(benchmark::State& state, PlaybackSettings settings) {
         // (where they would cost nothing).
         if (!looping && reader.cursor + stagingBytes > kFileBytes) reader.cursor = 0;
         std::uint8_t* buffer = ring.data() + settings.bufferStart(next);
-        std::memset(staging.data(), 0, stagingBytes);
-        reader.readLooped(staging.data(), stagingBytes);
-        extractFrames(buffer, staging.data(), frames, frameBytes, skip);
-        if (settings.unsignedSamples)
-            flipSampleSign(buffer, settings.channels * frames, settings.bytesPerSample());
+        produceBuffer(reader, staging.data(), buffer, layout);
         benchmark::DoNotOptimize(buffer);
         benchmark::ClobberMemory();
         next = (next + 1) & 3;

@@ -15,6 +15,12 @@ inline constexpr std::size_t kPathBytes = 260;
 // area: what a 32-bit count can describe.
 inline constexpr std::uint64_t kLargestAllocation = 0xFFFFFFFFu;
 
+// a x b, or the largest 64-bit value when the product does not fit: a size
+// that large is refused like any other that cannot be had.
+constexpr std::uint64_t saturatingProduct(std::uint64_t a, std::uint64_t b) {
+    return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
+}
+
 struct PlaybackSettings {
     // The file to play, in the ANSI code page, zero-terminated.
     char path[kPathBytes] = {};
@@ -49,15 +55,15 @@ struct PlaybackSettings {
     std::uint32_t framesPerBuffer() const { return ((sampleRate >> 16) + 1) * 4096u; }
 
     // One ring buffer: bitsPerSample x channels x framesPerBuffer / 8.
-    std::uint64_t bufferBytes() const {
-        return std::uint64_t{bitsPerSample} * channels * framesPerBuffer() / 8;
-    }
+    std::uint64_t bufferBytes() const { return bufferStart(1); }
 
     // Start of ring buffer i (0 to 4) within the ring:
     // bitsPerSample x channels x framesPerBuffer x i / 8. Buffer 4's start
     // is the ring's end.
     std::uint64_t bufferStart(std::uint32_t i) const {
-        return std::uint64_t{bitsPerSample} * channels * framesPerBuffer() * i / 8;
+        return saturatingProduct(
+                   saturatingProduct(std::uint64_t{bitsPerSample} * channels, framesPerBuffer()), i) /
+               8;
     }
 
     // The four ring buffers together.
@@ -76,7 +82,9 @@ struct PlaybackSettings {
 
     // The format's average byte rate: bitsPerSample x channels x sampleRate / 8.
     // The device format carries it in 32 bits; above that it cannot be had.
-    std::uint64_t byteRate() const { return std::uint64_t{bitsPerSample} * channels * sampleRate / 8; }
+    std::uint64_t byteRate() const {
+        return saturatingProduct(std::uint64_t{bitsPerSample} * channels, sampleRate) / 8;
+    }
 
     // True when the ring and the staging area have sizes that can be
     // allocated at all (each within kLargestAllocation and the address

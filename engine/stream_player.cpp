@@ -48,8 +48,10 @@ bool StreamPlayer::open(const char* path) {
     // count, width and frame size in 16: a format that does not fit cannot
     // be put to the device without being silently changed.
     const std::uint64_t frameBytes = s.frameBytes();
-    const bool describable = fits<std::uint16_t>(s.channels) && fits<std::uint16_t>(s.bitsPerSample) &&
-                             fits<std::uint16_t>(frameBytes) && fits<std::uint32_t>(s.byteRate());
+    // Widths that are not whole bytes have no packed frame layout.
+    const bool describable = s.bitsPerSample % 8 == 0 && fits<std::uint16_t>(s.channels) &&
+                             fits<std::uint16_t>(s.bitsPerSample) && fits<std::uint16_t>(frameBytes) &&
+                             fits<std::uint32_t>(s.byteRate());
     if (describable) {
         format_ = PcmFormat{};
         format_.channels = static_cast<std::uint16_t>(s.channels);
@@ -78,12 +80,7 @@ bool StreamPlayer::open(const char* path) {
     }
 
     // With the sizes known to fit, every count below fits in 32 bits.
-    frameBytes_ = static_cast<std::uint32_t>(frameBytes);
-    blockSkip_ = static_cast<std::int32_t>(std::int64_t{s.blockSize} - std::int64_t{frameBytes_});
-    stagingBytes_ = static_cast<std::uint32_t>(s.stagingBytes());
-    bufferSamples_ = s.channels * framesPerBuffer_;
-    bytesPerSample_ = s.bytesPerSample();
-    unsignedSamples_ = s.unsignedSamples;
+    layout_ = BufferLayout::of(s);
     for (std::uint32_t i = 0; i <= AudioOutput::kBufferSlots; ++i) bufferStart_[i] = s.bufferStart(i);
 
     device_.pause();
@@ -118,8 +115,9 @@ void StreamPlayer::prime() {
 
     // Every buffer holds what an all-zero stretch of the file gives.
     std::memset(ring_.get(), 0, static_cast<std::size_t>(bufferStart_[AudioOutput::kBufferSlots]));
-    if (unsignedSamples_) {
-        flipSampleSign(ring_.get(), bufferSamples_ * AudioOutput::kBufferSlots, bytesPerSample_);
+    if (layout_.unsignedSamples) {
+        flipSampleSign(ring_.get(), layout_.channels * framesPerBuffer_ * AudioOutput::kBufferSlots,
+                       layout_.bytesPerSample);
     }
 
     queuedFrames_ = kLeadInBuffers * framesPerBuffer_;
@@ -155,10 +153,7 @@ void StreamPlayer::tick() {
 
     // The buffer filled now went out three submissions ago (or never), and
     // the pacing above means the device has finished playing it.
-    std::memset(staging_.get(), 0, stagingBytes_);
-    reader_.readLooped(staging_.get(), stagingBytes_);
-    extractFrames(buffer(nextIndex_), staging_.get(), framesPerBuffer_, frameBytes_, blockSkip_);
-    if (unsignedSamples_) flipSampleSign(buffer(nextIndex_), bufferSamples_, bytesPerSample_);
+    produceBuffer(reader_, staging_.get(), buffer(nextIndex_), layout_);
 }
 
 void StreamPlayer::stop() {

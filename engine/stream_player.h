@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "audio_output.h"
+#include "buffer_production.h"
 #include "error_messages.h"
 #include "input_file.h"
 #include "periodic_timer.h"
@@ -51,8 +52,9 @@ public:
     //  - the file cannot be opened: kTextFileCannotOpen; the device is never
     //    opened;
     //  - the device refuses the format, or the format cannot be described
-    //    (a byte rate above 32 bits, a channel count, width or frame size
-    //    above 16 bits): kTextDeviceUnsupported;
+    //    (a width that is not a whole number of bytes, a byte rate above 32
+    //    bits, a channel count, width or frame size above 16 bits):
+    //    kTextDeviceUnsupported;
     //  - the ring or the staging area cannot be allocated, or their sizes
     //    cannot be had at all (PlaybackSettings::sizesFit):
     //    kTextMemoryUnavailable;
@@ -118,12 +120,7 @@ private:
 
     // Fixed at open, before the timer starts; read by the tick.
     std::uint32_t framesPerBuffer_ = 0;
-    std::uint32_t frameBytes_ = 0;
-    std::int32_t blockSkip_ = 0;       // blockSize - frameBytes
-    std::uint32_t stagingBytes_ = 0;   // what one readLooped consumes
-    std::uint32_t bufferSamples_ = 0;  // channels x framesPerBuffer
-    std::uint32_t bytesPerSample_ = 0;
-    bool unsignedSamples_ = false;
+    BufferLayout layout_;
     std::uint64_t bufferStart_[AudioOutput::kBufferSlots + 1] = {};  // [4]: the ring's end
     PcmFormat format_;
     Memory ring_;     // four buffers back to back, one allocation

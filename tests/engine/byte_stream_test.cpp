@@ -1,9 +1,10 @@
-// The engine's path from file to device bytes, composed as the player runs
-// it for each buffer (zero the staging area, read in playback order, cut out
-// frames, flip signs), against the plain model of the same stream.
+// The engine's path from file to device bytes, buffer after buffer as the
+// player's tick makes them (zero the staging area, read in playback order,
+// cut out frames, flip signs, slice by slice), against the plain model of
+// the same stream.
 #include <gtest/gtest.h>
 
-#include "frame_conversion.h"
+#include "buffer_production.h"
 #include "platform_input_file.h"
 #include "source_reader.h"
 #include "support/reference_stream.h"
@@ -50,14 +51,9 @@ TEST_P(ByteStream, MatchesTheModelBufferAfterBuffer) {
 
     std::vector<std::uint8_t> staging(static_cast<std::size_t>(s.stagingAllocationBytes()));
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(s.bufferBytes()));
-    const auto frameBytes = static_cast<std::uint32_t>(s.frameBytes());
+    const BufferLayout layout = BufferLayout::of(s);
     for (int n = 0; n < 6; ++n) {
-        std::fill(staging.begin(), staging.end(), 0);
-        reader.readLooped(staging.data(), static_cast<std::uint32_t>(s.stagingBytes()));
-        extractFrames(buffer.data(), staging.data(), s.framesPerBuffer(), frameBytes,
-                      static_cast<std::int32_t>(s.blockSize - frameBytes));
-        if (s.unsignedSamples)
-            flipSampleSign(buffer.data(), s.channels * s.framesPerBuffer(), s.bytesPerSample());
+        produceBuffer(reader, staging.data(), buffer.data(), layout);
         ASSERT_EQ(buffer, model.nextBuffer()) << c.name << ": buffer " << n << " differs";
     }
     reader.close();
@@ -77,7 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
                     StreamCase{"OffsetBeyondLoopEnd", 3, 24, 192000, 900, 100, 500, 0, false, 1000},
                     StreamCase{"BlockSmallerThanFrame", 2, 24, 44100, 0, 0, 0, 2, false, 30000},
                     StreamCase{"LoopPastEndOfFile", 2, 8, 12000, 0, 500, 9000, 3, true, 5000},
-                    StreamCase{"SixteenChannelsNoLoop", 16, 32, 8000, 17, 0, kNone, 0, false, 300000}),
+                    StreamCase{"SixteenChannelsNoLoop", 16, 32, 8000, 17, 0, kNone, 0, false, 300000},
+                    // Buffers of several slices, the last one short.
+                    StreamCase{"SlicedWideBlocksFlipped", 16, 32, 192000, 3, 0, 0, 200, true, 3000000},
+                    StreamCase{"SlicedLoopAcrossSlices", 16, 24, 96000, 0, 999, 400001, 150, false, 500000},
+                    StreamCase{"SlicedOneByteLoop", 8, 16, 1000000, 7, 7, 8, 0, true, 100},
+                    StreamCase{"OverlappingFramesInOneGo", 16, 32, 192000, 0, 0, 0, 60, true, 1000000}),
     [](const testing::TestParamInfo<StreamCase>& row) { return std::string(row.param.name); });
 
 }  // namespace

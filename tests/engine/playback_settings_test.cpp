@@ -90,6 +90,13 @@ TEST(DerivedSizes, LargeProductsDoNotWrap) {
     EXPECT_EQ(s.stagingBytes(), 1048576ull << 28);
     EXPECT_EQ(s.byteRate(), 64ull * 0xFFFFFFFFu);
     EXPECT_FALSE(s.sizesFit());
+
+    PlaybackSettings huge;
+    huge.channels = 0x80000000u;
+    huge.bitsPerSample = 0x80000000u;
+    huge.blockSize = 1;
+    EXPECT_FALSE(huge.sizesFit()) << "a ring of 2^62 x 2^12 x 4 / 8 bytes must not wrap to 0";
+    EXPECT_GT(huge.byteRate(), 0xFFFFFFFFu);
 }
 
 TEST(DerivedSizes, SizesThatCannotBeHadAreRefused) {

@@ -14,7 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 // The file's bytes from..to (to excluded), zeros where the file has ended.
 Bytes fileRange(const Bytes& file, std::uint64_t from, std::uint64_t to) {
     Bytes out;
-    for (std::uint64_t p = from; p < to; ++p) out.push_back(p < file.size() ? file[static_cast<std::size_t>(p)] : 0);
+    for (std::uint64_t p = from; p < to; ++p)
+        out.push_back(p < file.size() ? file[static_cast<std::size_t>(p)] : 0);
     return out;
 }
 

@@ -48,9 +48,11 @@ Verdict judge(const PlaybackSettings& s) {
     const std::uint64_t frameBytes = frameBits / 8;
     const std::uint64_t byteRate = times(frameBits, s.sampleRate) / 8;
     constexpr std::uint64_t k16 = 0xFFFF, k32 = 0xFFFFFFFF;
-    // The format record carries channels, width and frame size in 16 bits
-    // and the byte rate in 32.
-    if (s.channels > k16 || s.bitsPerSample > k16 || frameBytes > k16 || byteRate > k32)
+    // A width that is not a whole number of bytes has no packed frame
+    // layout; the format record carries channels, width and frame size in
+    // 16 bits and the byte rate in 32.
+    if (s.bitsPerSample % 8 != 0 || s.channels > k16 || s.bitsPerSample > k16 || frameBytes > k16 ||
+        byteRate > k32)
         return {kTextDeviceUnsupported, false};
 
     const std::uint64_t ring = times(times(frameBits, frames), 4) / 8;
@@ -111,21 +113,11 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
     FakeTimer timer(log);
     FakeErrorMessages messages(log);
     StreamPlayer player(settings, file, device, timer, messages);
-    // Empty buffers (no channels, or a width under a byte) have no bytes to
+    // Empty buffers (no channels, or a width of 0) have no bytes to
     // keep or to watch for changes.
     if (settings.bufferBytes() == 0) device.keepBytes(false);
 
     const bool opened = player.open(temp.path());
-    // A width that is not a whole number of bytes (never offered by the
-    // dialog) makes a buffer longer than its frames: bitsPerSample x
-    // channels / 8 rounds the frame down, not the buffer, so the device
-    // plays more frames per buffer than the pacing counts, and the buffer's
-    // tail and the flip's reach follow no model. Refusing such a width as a
-    // format the device cannot take is sound; playing it is checked for
-    // memory safety only.
-    const bool wholeBytes = settings.bitsPerSample % 8 == 0;
-    if (!wholeBytes && !opened && messages.shown == std::vector<std::string>{kTextDeviceUnsupported})
-        return "";
     if (verdict.message != nullptr) {
         if (opened) return "settings that cannot be had were played " + what;
         if (messages.shown != std::vector<std::string>{verdict.message})
@@ -168,7 +160,7 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
 
     ReferenceStream model(fileBytes, settings);
     const Bytes leadIn = model.leadInBuffer();
-    for (std::size_t i = 0; wholeBytes && i < wanted; ++i) {
+    for (std::size_t i = 0; i < wanted; ++i) {
         const std::string difference =
             firstDifference(device.submission(i), i < 3 ? leadIn : model.nextBuffer());
         if (!difference.empty()) {
@@ -182,6 +174,6 @@ std::string checkStream(const std::uint8_t* data, std::size_t size) {
     if (device.isOpen() || timer.running() || timer.raisedPeriods() != 0)
         return "stop left the device or the timer running " + what;
     const std::vector<std::string> faults = device.faults();
-    if (wholeBytes && !faults.empty()) return "the device saw misuse: " + faults.front() + " " + what;
+    if (!faults.empty()) return "the device saw misuse: " + faults.front() + " " + what;
     return "";
 }

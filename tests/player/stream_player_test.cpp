@@ -561,36 +561,38 @@ TEST_P(StartFailureTest, AFailedStartShowsOneMessageReleasesEverythingAndStaysCl
 
 INSTANTIATE_TEST_SUITE_P(
     Causes, StartFailureTest,
-    testing::Values(StartFailure{"MissingFile", [](PlaybackSettings&, FakeAudioOutput&, FakeTimer&) {}, true,
-                                 kTextFileCannotOpen, 0},
-                    StartFailure{"DeviceRefusesTheFormat",
-                                 [](PlaybackSettings& s, FakeAudioOutput& d, FakeTimer&) {
-                                     s.sampleRate = 1;
-                                     d.refuseOpen(true);
-                                 },
-                                 false, kTextDeviceUnsupported, 1},
-                    StartFailure{"ByteRateAbove32Bits",
-                                 [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) {
-                                     s.bitsPerSample = 32;
-                                     s.channels = 16;
-                                     s.sampleRate = 0x04000001;  // 64 bytes a frame
-                                 },
-                                 false, kTextDeviceUnsupported, 0},
-                    StartFailure{"ChannelCountAbove16Bits",
-                                 [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) {
-                                     s.bitsPerSample = 8;
-                                     s.channels = 65536;
-                                 },
-                                 false, kTextDeviceUnsupported, 0},
-                    StartFailure{
-                        "StagingSizeAbove32Bits",
-                        [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) { s.blockSize = 1048576; },
-                        false, kTextMemoryUnavailable, 1},
-                    StartFailure{"TimerCannotStart",
-                                 [](PlaybackSettings&, FakeAudioOutput&, FakeTimer& refusing) {
-                                     refusing.refuseStart = true;
-                                 },
-                                 false, kTextTimerCannotStart, 1}),
+    testing::Values(
+        StartFailure{"MissingFile", [](PlaybackSettings&, FakeAudioOutput&, FakeTimer&) {}, true,
+                     kTextFileCannotOpen, 0},
+        StartFailure{"DeviceRefusesTheFormat",
+                     [](PlaybackSettings& s, FakeAudioOutput& d, FakeTimer&) {
+                         s.sampleRate = 1;
+                         d.refuseOpen(true);
+                     },
+                     false, kTextDeviceUnsupported, 1},
+        StartFailure{"ByteRateAbove32Bits",
+                     [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) {
+                         s.bitsPerSample = 32;
+                         s.channels = 16;
+                         s.sampleRate = 0x04000001;  // 64 bytes a frame
+                     },
+                     false, kTextDeviceUnsupported, 0},
+        StartFailure{"WidthNotWholeBytes",
+                     [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) { s.bitsPerSample = 12; }, false,
+                     kTextDeviceUnsupported, 0},
+        StartFailure{"ChannelCountAbove16Bits",
+                     [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) {
+                         s.bitsPerSample = 8;
+                         s.channels = 65536;
+                     },
+                     false, kTextDeviceUnsupported, 0},
+        StartFailure{"StagingSizeAbove32Bits",
+                     [](PlaybackSettings& s, FakeAudioOutput&, FakeTimer&) { s.blockSize = 1048576; }, false,
+                     kTextMemoryUnavailable, 1},
+        StartFailure{
+            "TimerCannotStart",
+            [](PlaybackSettings&, FakeAudioOutput&, FakeTimer& refusing) { refusing.refuseStart = true; },
+            false, kTextTimerCannotStart, 1}),
     [](const testing::TestParamInfo<StartFailure>& row) { return std::string(row.param.name); });
 
 TEST_F(StreamPlayerTest, AStagingAreaBeyondTheAddressSpaceIsAMemoryFailure) {
