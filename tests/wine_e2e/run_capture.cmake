@@ -9,28 +9,7 @@ foreach(variable EMULATOR PROGRAM CASE WORK_DIR)
   endif()
 endforeach()
 
-set(home "${WORK_DIR}/home")
-set(capture "${WORK_DIR}/capture.raw")
-file(REMOVE_RECURSE "${WORK_DIR}")
-file(MAKE_DIRECTORY "${home}")
-file(WRITE "${home}/.asoundrc"
-  "pcm.!default { type file; slave.pcm \"null\"; file \"${capture}\"; format \"raw\" }\n")
-
-# Keep the prefix that the caller's home would have given: only ALSA is to
-# see the private home.
-if(NOT DEFINED ENV{WINEPREFIX})
-  set(ENV{WINEPREFIX} "$ENV{HOME}/.wine")
-endif()
-set(ENV{HOME} "${home}")
-# ALSA, not a sound server, takes the output.
-if(DEFINED ENV{WINEDLLOVERRIDES} AND NOT "$ENV{WINEDLLOVERRIDES}" STREQUAL "")
-  set(ENV{WINEDLLOVERRIDES} "$ENV{WINEDLLOVERRIDES};winepulse.drv=d")
-else()
-  set(ENV{WINEDLLOVERRIDES} "winepulse.drv=d")
-endif()
-if(NOT DEFINED ENV{WINEDEBUG})
-  set(ENV{WINEDEBUG} "-all")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/../capture_home.cmake)
 
 # Wine sees the host's files on drive Z:.
 execute_process(
