@@ -2,6 +2,11 @@
 // other than MMSYSERR_NOERROR is reported as false.
 #include "win32/win32_audio_output.h"
 
+// The sizes the calls are given: a 32-byte header and a 12-byte time record
+// in the 32-bit program.
+static_assert(sizeof(void*) != 4 || sizeof(WAVEHDR) == 32, "WAVEHDR is 32 bytes");
+static_assert(sizeof(void*) != 4 || sizeof(MMTIME) == 12, "MMTIME is 12 bytes");
+
 bool Win32AudioOutput::open(const PcmFormat& format) {
     WAVEFORMATEX platformFormat = {};
     platformFormat.wFormatTag = format.formatTag;
