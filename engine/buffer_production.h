@@ -17,7 +17,8 @@ struct BufferLayout {
     std::uint32_t bytesPerSample = 0;
     bool unsignedSamples = false;
 
-    // The layout of normalised settings whose sizes fit (sizesFit()).
+    // The layout of normalised settings. The 32-bit sizes are exact when the
+    // settings' sizes fit (sizesFit()); otherwise they must not be used.
     static BufferLayout of(const PlaybackSettings& settings);
 };
 

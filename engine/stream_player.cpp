@@ -34,7 +34,9 @@ bool StreamPlayer::open(const char* path) {
     if (playerOpen_) return false;
 
     const PlaybackSettings& s = settings_;
-    framesPerBuffer_ = s.framesPerBuffer();
+    // The buffer sizes are read here; the 32-bit ones are used only once the
+    // sizes are known to fit.
+    layout_ = BufferLayout::of(s);
     reader_.cursor = s.offset;
     reader_.loopStart = s.loopStart;
     reader_.loopEnd = s.loopEnd;
@@ -79,8 +81,6 @@ bool StreamPlayer::open(const char* path) {
         return false;
     }
 
-    // With the sizes known to fit, every count below fits in 32 bits.
-    layout_ = BufferLayout::of(s);
     for (std::uint32_t i = 0; i <= AudioOutput::kBufferSlots; ++i) bufferStart_[i] = s.bufferStart(i);
 
     device_.pause();
@@ -116,11 +116,11 @@ void StreamPlayer::prime() {
     // Every buffer holds what an all-zero stretch of the file gives.
     std::memset(ring_.get(), 0, static_cast<std::size_t>(bufferStart_[AudioOutput::kBufferSlots]));
     if (layout_.unsignedSamples) {
-        flipSampleSign(ring_.get(), layout_.channels * framesPerBuffer_ * AudioOutput::kBufferSlots,
+        flipSampleSign(ring_.get(), layout_.channels * layout_.framesPerBuffer * AudioOutput::kBufferSlots,
                        layout_.bytesPerSample);
     }
 
-    queuedFrames_ = kLeadInBuffers * framesPerBuffer_;
+    queuedFrames_ = kLeadInBuffers * layout_.framesPerBuffer;
     nextIndex_ = kLeadInBuffers;
     // The reset below sets the position back to 0.
     resetPosition();
@@ -145,11 +145,11 @@ void StreamPlayer::tick() {
     // Both counts wrap at 2^32; their difference stays meaningful because
     // fewer than 2^31 frames are ever queued ahead (3F <= 3 x 2^28).
     const auto ahead = static_cast<std::int32_t>(queuedFrames_ - played);
-    if (ahead >= static_cast<std::int32_t>(kLeadInBuffers * framesPerBuffer_)) return;
+    if (ahead >= static_cast<std::int32_t>(kLeadInBuffers * layout_.framesPerBuffer)) return;
 
     if (!device_.write(nextIndex_)) return;  // retried by a later tick
     nextIndex_ = (nextIndex_ + 1) & (AudioOutput::kBufferSlots - 1);
-    queuedFrames_ += framesPerBuffer_;
+    queuedFrames_ += layout_.framesPerBuffer;
 
     // The buffer filled now went out three submissions ago (or never), and
     // the pacing above means the device has finished playing it.

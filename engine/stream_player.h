@@ -119,7 +119,6 @@ private:
     std::atomic<bool> running_{false};
 
     // Fixed at open, before the timer starts; read by the tick.
-    std::uint32_t framesPerBuffer_ = 0;
     BufferLayout layout_;
     std::uint64_t bufferStart_[AudioOutput::kBufferSlots + 1] = {};  // [4]: the ring's end
     PcmFormat format_;
